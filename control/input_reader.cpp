@@ -1,0 +1,123 @@
+#include "control/input_reader.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr unsigned char kEndOfText = 0x1A;
+
+struct ByteClasses {
+  bool space[256] = {};
+  ByteClasses() {
+    for (int c = 0x09; c <= 0x0D; ++c) space[c] = true;
+    space[0x20] = true;
+  }
+};
+const ByteClasses classes;
+
+inline bool IsSpace(unsigned char c) { return classes.space[c]; }
+inline bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// Makes at least one unread byte available; false once the input has ended.
+bool Fill(InputReader& reader) {
+  if (reader.position < reader.limit) return true;
+  if (reader.sourceEnded) return false;
+  const int got = reader.source(reader.context, reader.buffer, reader.capacity);
+  reader.position = 0;
+  reader.limit = 0;
+  if (got <= 0) {
+    reader.sourceEnded = true;
+    return false;
+  }
+  const void* stop = std::memchr(reader.buffer, kEndOfText, static_cast<size_t>(got));
+  if (stop != nullptr) {
+    reader.limit = static_cast<int>(static_cast<const unsigned char*>(stop) - reader.buffer);
+    reader.sourceEnded = true;
+    return reader.limit > 0;
+  }
+  reader.limit = got;
+  return true;
+}
+
+bool SkipSpace(InputReader& reader) {
+  for (;;) {
+    if (!Fill(reader)) return false;
+    while (reader.position < reader.limit && IsSpace(reader.buffer[reader.position]))
+      ++reader.position;
+    if (reader.position < reader.limit) return true;
+  }
+}
+
+int ScanWord(const InputReader& reader) {
+  int end = reader.position;
+  while (end < reader.limit && !IsSpace(reader.buffer[end])) ++end;
+  return end;
+}
+
+}  // namespace
+
+void InitReader(InputReader& reader, ReadSource source, void* context, unsigned char* buffer,
+                int capacity) {
+  reader = InputReader{source, context, buffer, capacity, 0, 0, false};
+}
+
+bool ReadWord(InputReader& reader, unsigned char (&scratch)[kMaxWordLength + 1], Word& word) {
+  if (!SkipSpace(reader)) return false;
+  int end = ScanWord(reader);
+  int length = end - reader.position;
+  if (end < reader.limit || (reader.sourceEnded && end == reader.limit)) {
+    // The whole word is in the buffer: use it where it lies.
+    word = Word{reader.buffer + reader.position, length, length > kMaxWordLength};
+    reader.position = end;
+    return true;
+  }
+  // The word runs on past this fill: gather it in scratch, or only count it
+  // once it is too long to match anything.
+  int kept = 0;
+  for (;;) {
+    if (kept + length <= kMaxWordLength) {
+      std::memcpy(scratch + kept, reader.buffer + reader.position, static_cast<size_t>(length));
+    }
+    kept += length;
+    if (kept > kMaxWordLength) kept = kMaxWordLength + 1;
+    reader.position = end;
+    if (end < reader.limit || !Fill(reader)) break;
+    end = ScanWord(reader);
+    length = end - reader.position;
+  }
+  scratch[kept <= kMaxWordLength ? kept : 0] = 0;
+  word = Word{scratch, kept, kept > kMaxWordLength};
+  return true;
+}
+
+bool ReadInteger(InputReader& reader, int32_t& value) {
+  if (!SkipSpace(reader)) return false;
+  bool negative = false;
+  const unsigned char first = reader.buffer[reader.position];
+  if (first == '+' || first == '-') {
+    negative = first == '-';
+    ++reader.position;
+    if (!Fill(reader)) return false;
+  }
+  if (!IsDigit(reader.buffer[reader.position])) return false;
+  uint32_t magnitude = 0;
+  while (Fill(reader) && IsDigit(reader.buffer[reader.position])) {
+    magnitude = magnitude * 10u + static_cast<uint32_t>(reader.buffer[reader.position] - '0');
+    ++reader.position;
+  }
+  value = static_cast<int32_t>(negative ? 0u - magnitude : magnitude);
+  return true;
+}
+
+int32_t ParseDecimal(const char* text) {
+  // The text is the whole input: a reader over its own bytes, with no source
+  // behind them. The reader only reads its buffer, so the cast is safe.
+  InputReader reader;
+  InitReader(reader, nullptr, nullptr, reinterpret_cast<unsigned char*>(const_cast<char*>(text)),
+             0);
+  reader.limit = static_cast<int>(std::strlen(text));
+  reader.sourceEnded = true;
+  int32_t value = 0;
+  ReadInteger(reader, value);
+  return value;
+}
