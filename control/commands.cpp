@@ -10,7 +10,8 @@ struct CommandWord {
   Command command;
 };
 
-#define COMMAND_WORD(text, command) {text, sizeof text - 1, Command::command}
+#define COMMAND_WORD(text, command) \
+  { text, sizeof text - 1, Command::command }
 
 const CommandWord kCommandWords[] = {
     COMMAND_WORD("pause", Pause),

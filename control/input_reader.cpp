@@ -15,8 +15,12 @@ struct ByteClasses {
 };
 const ByteClasses classes;
 
-inline bool IsSpace(unsigned char c) { return classes.space[c]; }
-inline bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+inline bool IsSpace(unsigned char c) {
+  return classes.space[c];
+}
+inline bool IsDigit(unsigned char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Makes at least one unread byte available; false once the input has ended.
 bool Fill(InputReader& reader) {

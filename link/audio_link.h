@@ -27,17 +27,17 @@ inline const IID IID_IAudioLink = {
     0x94221C4D, 0x00F1, 0x11D4, {0x9D, 0x59, 0x00, 0x60, 0xB0, 0xFC, 0x24, 0x6C}};
 
 struct IAudioLink : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE Open() = 0;                  // slot 3
-  virtual HRESULT STDMETHODCALLTYPE Close() = 0;                 // slot 4
-  virtual HRESULT STDMETHODCALLTYPE Reserved5() = 0;             // slot 5
-  virtual HRESULT STDMETHODCALLTYPE Reserved6() = 0;             // slot 6
-  virtual HRESULT STDMETHODCALLTYPE Reserved7() = 0;             // slot 7
-  virtual HRESULT STDMETHODCALLTYPE Reserved8() = 0;             // slot 8
-  virtual HRESULT STDMETHODCALLTYPE Reserved9() = 0;             // slot 9
+  virtual HRESULT STDMETHODCALLTYPE Open() = 0;       // slot 3
+  virtual HRESULT STDMETHODCALLTYPE Close() = 0;      // slot 4
+  virtual HRESULT STDMETHODCALLTYPE Reserved5() = 0;  // slot 5
+  virtual HRESULT STDMETHODCALLTYPE Reserved6() = 0;  // slot 6
+  virtual HRESULT STDMETHODCALLTYPE Reserved7() = 0;  // slot 7
+  virtual HRESULT STDMETHODCALLTYPE Reserved8() = 0;  // slot 8
+  virtual HRESULT STDMETHODCALLTYPE Reserved9() = 0;  // slot 9
   virtual HRESULT STDMETHODCALLTYPE SetOptionsA(int32_t a, int32_t b, int32_t c,
                                                 int32_t d) = 0;  // slot 10
   virtual HRESULT STDMETHODCALLTYPE SetOptionsB(int32_t a, int32_t b, int32_t c, int32_t d,
-                                                int32_t e, int32_t f) = 0;  // slot 11
+                                                int32_t e, int32_t f) = 0;     // slot 11
   virtual HRESULT STDMETHODCALLTYPE SetTarget(BSTR target, int32_t port) = 0;  // slot 12
   virtual HRESULT STDMETHODCALLTYPE SetNumber(int32_t number) = 0;             // slot 13
   virtual HRESULT STDMETHODCALLTYPE Reserved14() = 0;                          // slot 14

@@ -13,4 +13,6 @@ _com_error::~_com_error() {
   if (message_ != nullptr) LocalFree(message_);
 }
 
-void RaiseComError(HRESULT hr) { throw _com_error(hr, nullptr); }
+void RaiseComError(HRESULT hr) {
+  throw _com_error(hr, nullptr);
+}

@@ -7,10 +7,14 @@ namespace {
 thread_local int comEntries = 0;
 }
 
-HRESULT CoInitialize(LPVOID) { return comEntries++ == 0 ? S_OK : S_FALSE; }
+HRESULT CoInitialize(LPVOID) {
+  return comEntries++ == 0 ? S_OK : S_FALSE;
+}
 
 void CoUninitialize() {
   if (comEntries > 0) --comEntries;
 }
 
-bool ThreadHasEnteredCom() { return comEntries > 0; }
+bool ThreadHasEnteredCom() {
+  return comEntries > 0;
+}

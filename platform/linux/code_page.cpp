@@ -69,7 +69,8 @@ int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR source, int sourceBytes, LP
       (targetUnits > 0 && target == nullptr))
     return 0;
   // -1: the terminator is converted too.
-  const size_t length = sourceBytes < 0 ? std::strlen(source) + 1 : static_cast<size_t>(sourceBytes);
+  const size_t length =
+      sourceBytes < 0 ? std::strlen(source) + 1 : static_cast<size_t>(sourceBytes);
   std::u16string text;
   if (!DecodeToUtf16(AnsiCodeSet(), source, length, text)) return 0;
   const int units = static_cast<int>(text.size());

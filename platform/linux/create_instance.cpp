@@ -33,8 +33,7 @@ DllGetClassObjectFunction LoadClassServer(const std::string& path) {
 
 }  // namespace
 
-HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid,
-                         LPVOID* out) {
+HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   if (!ThreadHasEnteredCom()) return CO_E_NOTINITIALIZED;

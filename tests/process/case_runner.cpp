@@ -36,7 +36,8 @@ std::vector<std::string> ReadLines(const std::string& path) {
 
 std::string MakeScratchDirectory() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base ? base : "/tmp") + "/linkctl-test-XXXXXX";
+  std::string pattern =
+      std::string(base != nullptr && *base ? base : "/tmp") + "/linkctl-test-XXXXXX";
   std::vector<char> path(pattern.begin(), pattern.end());
   path.push_back('\0');
   if (mkdtemp(path.data()) == nullptr) return "/tmp";

@@ -47,8 +47,8 @@ ProcessCase Run(std::string name, std::string input, std::string out, Calls comm
 }
 
 // A command line's Settings as the component sees them.
-ProcessCase Arguments(std::string name, std::vector<std::string> args, Calls start,
-                      std::string out, std::vector<std::string> environment = {}) {
+ProcessCase Arguments(std::string name, std::vector<std::string> args, Calls start, std::string out,
+                      std::vector<std::string> environment = {}) {
   return ProcessCase{.name = std::move(name),
                      .args = std::move(args),
                      .mode = "ok",
@@ -91,15 +91,15 @@ std::vector<ProcessCase> MakeCases() {
       Run("CloseEndsLikeStop", "close\n", "", {}),
       Run("SetThenGetSpeaker", "SetSpeakerVolume 15\nGetSpeakerVolume\nstop\n", "15\r",
           {"SetSpeakerVolume -1 15"}),
-      Run("NegativeMicrophoneVolume", "SetMicrophoneVolume -3\nGetMicrophoneVolume\nstop\n",
-          "-3\r", {"SetMicrophoneVolume -1 -3"}),
+      Run("NegativeMicrophoneVolume", "SetMicrophoneVolume -3\nGetMicrophoneVolume\nstop\n", "-3\r",
+          {"SetMicrophoneVolume -1 -3"}),
       Run("PauseTwiceIsPassedOnTwice", "pause\npause\nstop\n", "",
           {"StopRX", "StopTX", "StopRX", "StopTX"}),
       Run("DirectionWords", "resume StartRX StopRX StartTX StopTX stop", "",
           {"StartRX -1", "StartTX -1", "StartRX -1", "StopRX", "StartTX -1", "StopTX"}),
       Run("AnyWhiteSpaceSeparates",
-          "SetSpeakerVolume\t7 GetSpeakerVolume\r\nGetMicrophoneVolume\v\f \r\nstop\r\n",
-          "7\r30\r", {"SetSpeakerVolume -1 7"}),
+          "SetSpeakerVolume\t7 GetSpeakerVolume\r\nGetMicrophoneVolume\v\f \r\nstop\r\n", "7\r30\r",
+          {"SetSpeakerVolume -1 7"}),
       Run("WordsAfterStopAreNeverRead", "stop\nGetSpeakerVolume\npause\n", "", {}),
       Run("SetFollowedByAWordPassesThePreviousVolume",
           "SetSpeakerVolume pause GetSpeakerVolume stop", "70\r",
@@ -119,12 +119,11 @@ std::vector<ProcessCase> MakeCases() {
            "SetSpeakerVolume -1 -1610612737", "SetMicrophoneVolume -1 8"}),
       Run("OtherCaseAndUnknownWordsDoNothing",
           "startrx STOP Pause getspeakervolume GetSpeakerVolume2 hello stop", "", {}),
-      Run("LongWordIsNeverACommand", Repeat("a", 1100) + "stop GetSpeakerVolume stop", "70\r",
-          {}),
+      Run("LongWordIsNeverACommand", Repeat("a", 1100) + "stop GetSpeakerVolume stop", "70\r", {}),
       Run("WordLongerThanTheInputBuffer", Repeat("b", 200000) + "close GetSpeakerVolume close",
           "70\r", {}),
-      Run("NulIsPartOfTheWord", std::string("stop\0more GetSpeakerVolume stop\0 stop", 37),
-          "70\r", {}),
+      Run("NulIsPartOfTheWord", std::string("stop\0more GetSpeakerVolume stop\0 stop", 37), "70\r",
+          {}),
       Run("ManyWordsAcrossReads", Repeat("xyzzy GetSpeakerVolume\n", 20000) + "stop",
           Repeat("70\r", 20000), {}),
       // The end of the input counts as "close".
@@ -133,8 +132,7 @@ std::vector<ProcessCase> MakeCases() {
       Run("CtrlZEndsTheInput", "pause\x1AGetSpeakerVolume stop", "", {"StopRX", "StopTX"}),
       Run("CtrlZEndsAWord", "GetSpeaker\x1AVolume", "", {}),
       Run("SetAtTheEndOfInput", "SetSpeakerVolume", "", {"SetSpeakerVolume -1 70"}),
-      Run("SetWithSignAtTheEndOfInput", "SetMicrophoneVolume -", "",
-          {"SetMicrophoneVolume -1 30"}),
+      Run("SetWithSignAtTheEndOfInput", "SetMicrophoneVolume -", "", {"SetMicrophoneVolume -1 30"}),
 
       // Arguments.
       Arguments("ArgumentsReadLikeAtoi", {"x", "-7", " 12", "12abc"},
@@ -143,11 +141,11 @@ std::vector<ProcessCase> MakeCases() {
                 StartCalls("5", "1", "1215752191", "\"\" 0"), "5\r1\r"),
       Arguments("NoArguments", {}, StartCalls("50", "50", "6666", "(null)"), "50\r50\r"),
       Arguments("OneArgument", {"9"}, StartCalls("9", "50", "6666", "(null)"), "9\r50\r"),
-      Arguments("ThreeArguments", {"1", "2", "3"}, StartCalls("1", "2", "3", "(null)"),
-                "1\r2\r"),
+      Arguments("ThreeArguments", {"1", "2", "3"}, StartCalls("1", "2", "3", "(null)"), "1\r2\r"),
       Arguments("ArgumentsPastTheFourthIgnored", {"1", "2", "3", "a b", "extra"},
                 StartCalls("1", "2", "3", "\"a b\" 3"), "1\r2\r"),
-      Arguments("TargetThroughTheLocaleCodeSet", {"1", "2", "3", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+      Arguments("TargetThroughTheLocaleCodeSet",
+                {"1", "2", "3", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
                 StartCalls("1", "2", "3", "\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\" 4"), "1\r2\r",
                 {"LC_ALL=C.UTF-8"}),
       Arguments("InvalidTargetByteBecomesReplacement", {"1", "2", "3", "a\xE9z"},
@@ -159,10 +157,9 @@ std::vector<ProcessCase> MakeCases() {
       Fatal("FactoryFails", "nofactory", false),
   };
 
-  ProcessCase failing = Run("EveryOperationFailing",
-                            "SetSpeakerVolume 15 GetSpeakerVolume pause resume stop", "15\r",
-                            {"SetSpeakerVolume -1 15", "StopRX", "StopTX", "StartRX -1",
-                             "StartTX -1"});
+  ProcessCase failing =
+      Run("EveryOperationFailing", "SetSpeakerVolume 15 GetSpeakerVolume pause resume stop", "15\r",
+          {"SetSpeakerVolume -1 15", "StopRX", "StopTX", "StartRX -1", "StartTX -1"});
   failing.mode = "fail";
   cases.push_back(failing);
 
@@ -176,7 +173,8 @@ std::vector<ProcessCase> MakeCases() {
 }
 
 bool IsLifetimeLine(const std::string& line) {
-  for (const char* prefix : {"AddRef ", "Release ", "QueryInterface ", "Factory.", "DllGetClassObject "}) {
+  for (const char* prefix :
+       {"AddRef ", "Release ", "QueryInterface ", "Factory.", "DllGetClassObject "}) {
     if (line.rfind(prefix, 0) == 0) return true;
   }
   return false;
@@ -203,12 +201,14 @@ std::string LifetimeFault(const std::vector<std::string>& log, bool destroyed) {
   size_t finalRelease = log.size();
   for (size_t i = 0; i < log.size(); ++i) {
     const std::string& line = log[i];
-    if (line.rfind("Factory.CreateInstance ", 0) == 0 && line.find("-> 0x00000000") != std::string::npos)
+    if (line.rfind("Factory.CreateInstance ", 0) == 0 &&
+        line.find("-> 0x00000000") != std::string::npos)
       created = true;
     if (line.rfind("AddRef ", 0) == 0 || line.rfind("Release ", 0) == 0) {
       references = std::stoll(line.substr(line.find(' ') + 1));
       if (line == "Release 0") {
-        if (finalRelease != log.size()) return "a second Release to 0 at line " + std::to_string(i + 1);
+        if (finalRelease != log.size())
+          return "a second Release to 0 at line " + std::to_string(i + 1);
         finalRelease = i;
       }
     }
@@ -218,7 +218,8 @@ std::string LifetimeFault(const std::vector<std::string>& log, bool destroyed) {
     return "";
   }
   if (!created) return "no object was created";
-  if (finalRelease == log.size()) return "the object was never released (count " + std::to_string(references) + ")";
+  if (finalRelease == log.size())
+    return "the object was never released (count " + std::to_string(references) + ")";
   for (size_t i = finalRelease + 1; i < log.size(); ++i) {
     if (!IsLifetimeLine(log[i])) return "a call after the final Release: " + log[i];
   }

@@ -28,7 +28,7 @@ struct ProcessCase {
   // The component's operations in the order received, as the recorder
   // writes them ("SetTarget \"abc\" 3 6666").
   std::vector<std::string> calls;
-  bool destroyed;  // the component object's last reference was released
+  bool destroyed;                        // the component object's last reference was released
   std::vector<std::string> environment;  // NAME=VALUE added for this case
 };
 
@@ -42,4 +42,6 @@ std::vector<std::string> OperationLines(const std::vector<std::string>& log);
 std::string LifetimeFault(const std::vector<std::string>& log, bool destroyed);
 
 // Names a case in test output instead of dumping its bytes.
-inline void PrintTo(const ProcessCase& testCase, std::ostream* out) { *out << testCase.name; }
+inline void PrintTo(const ProcessCase& testCase, std::ostream* out) {
+  *out << testCase.name;
+}

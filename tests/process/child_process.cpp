@@ -94,7 +94,9 @@ std::string ChildProcess::Expect(size_t bytes, int timeoutMs) {
   return result_.out.substr(start);
 }
 
-void ChildProcess::AbandonOutput() { CloseFd(out_); }
+void ChildProcess::AbandonOutput() {
+  CloseFd(out_);
+}
 
 ChildResult ChildProcess::Finish(const std::string& input, int timeoutMs) {
   if (pid_ <= 0) return result_;

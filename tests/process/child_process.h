@@ -8,8 +8,8 @@
 // running at a deadline is killed, and the result says so.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <vector>
 
 struct ChildResult {

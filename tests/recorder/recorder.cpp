@@ -41,7 +41,9 @@ void Record(const std::string& line) {
   std::fclose(log);
 }
 
-std::string Decimal(long long value) { return std::to_string(value); }
+std::string Decimal(long long value) {
+  return std::to_string(value);
+}
 
 std::string Hex(HRESULT hr) {
   char text[16];

@@ -78,8 +78,12 @@ inline bool operator==(REFGUID a, REFGUID b) {
   return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
          __builtin_memcmp(a.Data4, b.Data4, sizeof a.Data4) == 0;
 }
-inline bool operator!=(REFGUID a, REFGUID b) { return !(a == b); }
-inline bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
+inline bool operator!=(REFGUID a, REFGUID b) {
+  return !(a == b);
+}
+inline bool IsEqualGUID(REFGUID a, REFGUID b) {
+  return a == b;
+}
 
 // Class contexts.
 constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
