@@ -3,7 +3,9 @@
 namespace audiolink {
 namespace {
 
-bool ValidFrame(int32_t ms) { return ms == 10 || ms == 20 || ms == 40 || ms == 60; }
+bool ValidFrame(int32_t ms) {
+  return ms == 10 || ms == 20 || ms == 40 || ms == 60;
+}
 
 // Takes value when in [low, high], leaves the default otherwise; 0 is the
 // default without being an error.

@@ -52,6 +52,8 @@ bool MakeTxOptions(int32_t codec, int32_t frameMs, int32_t bitrateKbps, int32_t 
 bool MakeRxOptions(int32_t codec, int32_t frameMs, int32_t minDelayMs, int32_t maxDelayMs,
                    int32_t relockMs, int32_t accept, RxOptions* out);
 
-inline int FrameSamples(int frameMs) { return kSampleRate / 1000 * frameMs; }
+inline int FrameSamples(int frameMs) {
+  return kSampleRate / 1000 * frameMs;
+}
 
 }  // namespace audiolink
