@@ -1,5 +1,6 @@
 #include "control/input_reader.h"
 
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -20,6 +21,22 @@ inline bool IsSpace(unsigned char c) {
 }
 inline bool IsDigit(unsigned char c) {
   return c >= '0' && c <= '9';
+}
+
+// The white space among eight bytes (as loaded little-end first): the high
+// bit of each byte that is 0x20 or strictly between 0x08 and 0x0E. The
+// lowest bit set always marks a true white space byte (a false mark can only
+// stand above a true one), so long words are passed over eight bytes at a
+// time and the end of a word is found without a byte loop.
+inline uint64_t SpaceMarks(uint64_t bytes) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHighs = kOnes * 0x80;
+  const uint64_t spaces = bytes ^ (kOnes * 0x20);
+  const uint64_t low = bytes & (kOnes * 0x7F);
+  const uint64_t zeroByte = (spaces - kOnes) & ~spaces;
+  const uint64_t controlByte =
+      ((kOnes * (127 + 0x0E)) - low) & ~bytes & (low + kOnes * (127 - 0x08));
+  return (zeroByte | controlByte) & kHighs;
 }
 
 // Makes at least one unread byte available; false once the input has ended.
@@ -52,20 +69,23 @@ bool SkipSpace(InputReader& reader) {
   }
 }
 
-int ScanWord(const InputReader& reader) {
+inline int ScanWord(const InputReader& reader) {
+  static_assert(std::endian::native == std::endian::little, "byte order of SpaceMarks");
   int end = reader.position;
+  while (end + 8 <= reader.limit) {
+    uint64_t eight;
+    std::memcpy(&eight, reader.buffer + end, sizeof eight);
+    const uint64_t marks = SpaceMarks(eight);
+    if (marks != 0) return end + std::countr_zero(marks) / 8;
+    end += 8;
+  }
   while (end < reader.limit && !IsSpace(reader.buffer[end])) ++end;
   return end;
 }
 
-}  // namespace
-
-void InitReader(InputReader& reader, ReadSource source, void* context, unsigned char* buffer,
-                int capacity) {
-  reader = InputReader{source, context, buffer, capacity, 0, 0, false};
-}
-
-bool ReadWord(InputReader& reader, unsigned char (&scratch)[kMaxWordLength + 1], Word& word) {
+// A word that may run on past this fill, or end at the end of the input.
+bool ReadWordAcrossFills(InputReader& reader, unsigned char (&scratch)[kMaxWordLength + 1],
+                         Word& word) {
   if (!SkipSpace(reader)) return false;
   int end = ScanWord(reader);
   int length = end - reader.position;
@@ -92,6 +112,31 @@ bool ReadWord(InputReader& reader, unsigned char (&scratch)[kMaxWordLength + 1],
   scratch[kept <= kMaxWordLength ? kept : 0] = 0;
   word = Word{scratch, kept, kept > kMaxWordLength};
   return true;
+}
+
+}  // namespace
+
+void InitReader(InputReader& reader, ReadSource source, void* context, unsigned char* buffer,
+                int capacity) {
+  reader = InputReader{source, context, buffer, capacity, 0, 0, false};
+}
+
+bool ReadWord(InputReader& reader, unsigned char (&scratch)[kMaxWordLength + 1], Word& word) {
+  // The common case first: the white space and the whole word are already in
+  // the buffer, with white space after the word.
+  int start = reader.position;
+  while (start < reader.limit && IsSpace(reader.buffer[start])) ++start;
+  reader.position = start;
+  if (start < reader.limit) {
+    const int end = ScanWord(reader);
+    if (end < reader.limit) {
+      const int length = end - start;
+      word = Word{reader.buffer + start, length, length > kMaxWordLength};
+      reader.position = end;
+      return true;
+    }
+  }
+  return ReadWordAcrossFills(reader, scratch, word);
 }
 
 bool ReadInteger(InputReader& reader, int32_t& value) {

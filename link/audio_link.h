@@ -16,6 +16,8 @@
 // written; slots 5-9 and 14-18 are placeholders the program never calls.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/com.h"
 
 // {94221C4E-00F1-11D4-9D59-0060B0FC246C}

@@ -19,6 +19,9 @@ class Launcher {
   // included) and the log file (a path on this machine).
   virtual std::vector<std::string> Environment(const std::string& mode,
                                                const std::string& logPath) const = 0;
+  // False for a case whose expectations this build cannot meet by design
+  // (the runner skips it, and says so).
+  virtual bool Runs(const ProcessCase&) const { return true; }
 };
 
 struct CaseOutcome {

@@ -144,12 +144,10 @@ std::vector<ProcessCase> MakeCases() {
       Arguments("ThreeArguments", {"1", "2", "3"}, StartCalls("1", "2", "3", "(null)"), "1\r2\r"),
       Arguments("ArgumentsPastTheFourthIgnored", {"1", "2", "3", "a b", "extra"},
                 StartCalls("1", "2", "3", "\"a b\" 3"), "1\r2\r"),
-      Arguments("TargetThroughTheLocaleCodeSet",
-                {"1", "2", "3", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
-                StartCalls("1", "2", "3", "\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\" 4"), "1\r2\r",
-                {"LC_ALL=C.UTF-8"}),
-      Arguments("InvalidTargetByteBecomesReplacement", {"1", "2", "3", "a\xE9z"},
-                StartCalls("1", "2", "3", "\"a\xEF\xBF\xBDz\" 3"), "1\r2\r", {"LC_ALL=C.UTF-8"}),
+      TargetTextCase("TargetThroughTheLocaleCodeSet", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80",
+                     "\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\" 4", {"LC_ALL=C.UTF-8"}),
+      TargetTextCase("InvalidTargetByteBecomesReplacement", "a\xE9z", "\"a\xEF\xBF\xBDz\" 3",
+                     {"LC_ALL=C.UTF-8"}),
 
       // Creation failures end the process at once, nothing unwound.
       Fatal("ClassNotRegistered", "unregistered", false),
@@ -173,14 +171,20 @@ std::vector<ProcessCase> MakeCases() {
 }
 
 bool IsLifetimeLine(const std::string& line) {
-  for (const char* prefix :
-       {"AddRef ", "Release ", "QueryInterface ", "Factory.", "DllGetClassObject "}) {
+  for (const char* prefix : {"AddRef ", "Release ", "QueryInterface ", "Factory.",
+                             "DllGetClassObject ", "DllCanUnloadNow "}) {
     if (line.rfind(prefix, 0) == 0) return true;
   }
   return false;
 }
 
 }  // namespace
+
+ProcessCase TargetTextCase(std::string name, std::string target, std::string logged,
+                           std::vector<std::string> environment) {
+  return Arguments(std::move(name), {"1", "2", "3", std::move(target)},
+                   StartCalls("1", "2", "3", logged), "1\r2\r", std::move(environment));
+}
 
 const std::vector<ProcessCase>& ProcessCases() {
   static const std::vector<ProcessCase> cases = MakeCases();

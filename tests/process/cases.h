@@ -34,6 +34,12 @@ struct ProcessCase {
 
 const std::vector<ProcessCase>& ProcessCases();
 
+// A case on how the target text reaches the component: the arguments
+// 1 2 3 TARGET, both volumes asked, then "stop"; logged is the SetTarget
+// text as the recorder writes it ("\"abc\" 3").
+ProcessCase TargetTextCase(std::string name, std::string target, std::string logged,
+                           std::vector<std::string> environment = {});
+
 // Operation lines of a recorder log, lifetime lines left out.
 std::vector<std::string> OperationLines(const std::vector<std::string>& log);
 

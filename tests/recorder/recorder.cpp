@@ -9,7 +9,11 @@
 // Lines: operations as "Name arg1 arg2 ..." in decimal, the BSTR quoted as
 // UTF-8 with its length in units ("(null)" for none); lifetime events as
 // "AddRef N", "Release N" (N the count after the call), "QueryInterface IID
-// -> HRESULT", "Factory.*" for the class factory and "DllGetClassObject".
+// -> HRESULT", "Factory.*" for the class factory, "DllGetClassObject" and
+// (on Windows) "DllCanUnloadNow".
+#include "recorder.h"
+
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +22,9 @@
 #include "link/audio_link.h"
 
 namespace {
+
+// Live objects and LockServer locks: while any remain the module is in use.
+std::atomic<long> moduleUsers{0};
 
 enum class Mode { Succeed, Fail, NoInterface, NoFactory };
 
@@ -30,10 +37,17 @@ Mode ModeOfEnvironment() {
   return Mode::Succeed;
 }
 
+// Read once: without a log the component does no work at all, so that it
+// can stand in for a component that costs nothing.
+const char* LogPath() {
+  static const char* const path = std::getenv("LINKREC_LOG");
+  return path;
+}
+
 // One open, write and close per line, so that nothing is lost however the
 // process ends.
 void Record(const std::string& line) {
-  const char* path = std::getenv("LINKREC_LOG");
+  const char* path = LogPath();
   if (path == nullptr) return;
   FILE* log = std::fopen(path, "ab");
   if (log == nullptr) return;
@@ -108,7 +122,8 @@ std::string Quoted(BSTR text) {
 
 class RecordingLink final : public IAudioLink {
  public:
-  explicit RecordingLink(Mode mode) : mode_(mode) {}
+  explicit RecordingLink(Mode mode) : mode_(mode) { ++moduleUsers; }
+  ~RecordingLink() { --moduleUsers; }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
@@ -141,45 +156,44 @@ class RecordingLink final : public IAudioLink {
   HRESULT STDMETHODCALLTYPE Reserved8() override { return Call("Reserved8"); }
   HRESULT STDMETHODCALLTYPE Reserved9() override { return Call("Reserved9"); }
   HRESULT STDMETHODCALLTYPE SetOptionsA(int32_t a, int32_t b, int32_t c, int32_t d) override {
-    return Call("SetOptionsA " + Decimal(a) + " " + Decimal(b) + " " + Decimal(c) + " " +
-                Decimal(d));
+    return Call("SetOptionsA", a, b, c, d);
   }
   HRESULT STDMETHODCALLTYPE SetOptionsB(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e,
                                         int32_t f) override {
-    return Call("SetOptionsB " + Decimal(a) + " " + Decimal(b) + " " + Decimal(c) + " " +
-                Decimal(d) + " " + Decimal(e) + " " + Decimal(f));
+    return Call("SetOptionsB", a, b, c, d, e, f);
   }
   HRESULT STDMETHODCALLTYPE SetTarget(BSTR target, int32_t port) override {
-    return Call("SetTarget " + Quoted(target) + " " + Decimal(port));
+    if (LogPath() != nullptr) Record("SetTarget " + Quoted(target) + " " + Decimal(port));
+    return Result();
   }
-  HRESULT STDMETHODCALLTYPE SetNumber(int32_t number) override {
-    return Call("SetNumber " + Decimal(number));
-  }
+  HRESULT STDMETHODCALLTYPE SetNumber(int32_t number) override { return Call("SetNumber", number); }
   HRESULT STDMETHODCALLTYPE Reserved14() override { return Call("Reserved14"); }
   HRESULT STDMETHODCALLTYPE Reserved15() override { return Call("Reserved15"); }
   HRESULT STDMETHODCALLTYPE Reserved16() override { return Call("Reserved16"); }
   HRESULT STDMETHODCALLTYPE Reserved17() override { return Call("Reserved17"); }
   HRESULT STDMETHODCALLTYPE Reserved18() override { return Call("Reserved18"); }
-  HRESULT STDMETHODCALLTYPE StartTX(int32_t device) override {
-    return Call("StartTX " + Decimal(device));
-  }
+  HRESULT STDMETHODCALLTYPE StartTX(int32_t device) override { return Call("StartTX", device); }
   HRESULT STDMETHODCALLTYPE StopTX() override { return Call("StopTX"); }
-  HRESULT STDMETHODCALLTYPE StartRX(int32_t device) override {
-    return Call("StartRX " + Decimal(device));
-  }
+  HRESULT STDMETHODCALLTYPE StartRX(int32_t device) override { return Call("StartRX", device); }
   HRESULT STDMETHODCALLTYPE StopRX() override { return Call("StopRX"); }
   HRESULT STDMETHODCALLTYPE SetSpeakerVolume(int32_t device, int32_t volume) override {
-    return Call("SetSpeakerVolume " + Decimal(device) + " " + Decimal(volume));
+    return Call("SetSpeakerVolume", device, volume);
   }
   HRESULT STDMETHODCALLTYPE SetMicrophoneVolume(int32_t device, int32_t volume) override {
-    return Call("SetMicrophoneVolume " + Decimal(device) + " " + Decimal(volume));
+    return Call("SetMicrophoneVolume", device, volume);
   }
 
  private:
-  HRESULT Call(const std::string& line) {
-    Record(line);
-    return mode_ == Mode::Fail ? E_FAIL : S_OK;
+  template <typename... Args>
+  HRESULT Call(const char* name, Args... args) {
+    if (LogPath() != nullptr) {
+      std::string line = name;
+      ((line += " " + Decimal(args)), ...);
+      Record(line);
+    }
+    return Result();
   }
+  HRESULT Result() const { return mode_ == Mode::Fail ? E_FAIL : S_OK; }
 
   Mode mode_;
   ULONG references_ = 1;
@@ -187,6 +201,9 @@ class RecordingLink final : public IAudioLink {
 
 class RecordingFactory final : public IClassFactory {
  public:
+  RecordingFactory() { ++moduleUsers; }
+  ~RecordingFactory() { --moduleUsers; }
+
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
@@ -229,6 +246,11 @@ class RecordingFactory final : public IClassFactory {
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
     Record("Factory.LockServer " + Decimal(lock));
+    if (lock) {
+      ++moduleUsers;
+    } else {
+      --moduleUsers;
+    }
     return S_OK;
   }
 
@@ -238,7 +260,15 @@ class RecordingFactory final : public IClassFactory {
 
 }  // namespace
 
-extern "C" HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+bool RecorderInUse() {
+  return moduleUsers > 0;
+}
+
+void RecordEvent(const std::string& line) {
+  Record(line);
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   HRESULT hr = E_POINTER;
   if (out != nullptr) {
     *out = nullptr;

@@ -87,7 +87,8 @@ TEST(AudioLinkAbi, EverySlotAtItsPositionWithItsArguments) {
        "SetOptionsA 2 20 0 1"},
       {11,
        [&] {
-         CallSlot<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t>(link, 11, 2, 20, 3, 4, 5, 6);
+         CallSlot<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t>(link, 11, 2, 20, 3, 4, 5,
+                                                                        6);
        },
        "SetOptionsB 2 20 3 4 5 6"},
       {12, [&] { CallSlot<BSTR, int32_t>(link, 12, target, 6666); }, "SetTarget T 6666"},

@@ -73,8 +73,9 @@ TEST(ClassRegistry, CreationNeedsComOnTheCallingThread) {
   setenv("COM_CLASS_PATH", RECORDER_CLASS_DIR, 1);
   HRESULT hr = S_OK;
   void* object = &hr;
-  std::thread([&] { hr = CoCreateInstance(CLSID_AudioLink, nullptr, 7, IID_IUnknown, &object); })
-      .join();
+  std::thread([&] {
+    hr = CoCreateInstance(CLSID_AudioLink, nullptr, 7, IID_IUnknown, &object);
+  }).join();
   unsetenv("COM_CLASS_PATH");
   EXPECT_EQ(hr, CO_E_NOTINITIALIZED);
   EXPECT_EQ(object, nullptr);

@@ -43,7 +43,8 @@ std::vector<std::string> Tokens(const std::string& input, size_t piece, int capa
       tokens.push_back("<long>");
       continue;
     }
-    tokens.emplace_back(reinterpret_cast<const char*>(word.bytes), static_cast<size_t>(word.length));
+    tokens.emplace_back(reinterpret_cast<const char*>(word.bytes),
+                        static_cast<size_t>(word.length));
     if (tokens.back() == "N") {
       int32_t value = 12345;
       tokens.push_back(ReadInteger(reader, value) ? "#" + std::to_string(value) : "#-");
@@ -86,9 +87,15 @@ const ReaderCase kReaderCases[] = {
     {"N 00000000000000000000000000042", {"N", "#42"}},
     {"N 99999999999999999999999999999", {"N", "#-1610612737"}},
     {std::string("st\0op x", 7), {std::string("st\0op", 5), "x"}},
-    {"a\x1A" "b c", {"a"}},
-    {"N 7\x1A" "8", {"N", "#7"}},
-    {"N -\x1A" "8", {"N", "#-"}},
+    {"a\x1A"
+     "b c",
+     {"a"}},
+    {"N 7\x1A"
+     "8",
+     {"N", "#7"}},
+    {"N -\x1A"
+     "8",
+     {"N", "#-"}},
     {"\x1A pause", {}},
     {k1023 + " x", {k1023, "x"}},
     {k1023 + "w x", {"<long>", "x"}},
@@ -135,13 +142,23 @@ struct DecimalCase {
 
 TEST(ParseDecimal, ReadsLikeAtoiAndWraps) {
   const DecimalCase cases[] = {
-      {"70", 70},   {"x", 0},           {"-7", -7},
-      {" 12", 12},  {"\t\n 3", 3},      {"12abc", 12},
-      {"+5", 5},    {"", 0},            {"-", 0},
-      {"- 3", 0},   {"4294967297", 1},  {"2147483648", -2147483648},
-      {"-2147483648", -2147483648},     {"99999999999", 1215752191},
+      {"70", 70},
+      {"x", 0},
+      {"-7", -7},
+      {" 12", 12},
+      {"\t\n 3", 3},
+      {"12abc", 12},
+      {"+5", 5},
+      {"", 0},
+      {"-", 0},
+      {"- 3", 0},
+      {"4294967297", 1},
+      {"2147483648", -2147483648},
+      {"-2147483648", -2147483648},
+      {"99999999999", 1215752191},
   };
-  for (const DecimalCase& c : cases) EXPECT_EQ(ParseDecimal(c.text), c.value) << '"' << c.text << '"';
+  for (const DecimalCase& c : cases)
+    EXPECT_EQ(ParseDecimal(c.text), c.value) << '"' << c.text << '"';
 }
 
 }  // namespace

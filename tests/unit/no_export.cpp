@@ -1,2 +1,4 @@
 // A shared object that loads but serves no class.
-extern "C" int NotAClassServer() { return 0; }
+extern "C" int NotAClassServer() {
+  return 0;
+}

@@ -43,6 +43,8 @@ typedef OLECHAR* BSTR;
 
 #define STDMETHODCALLTYPE
 #define WINAPI
+// How a component's exported entry points are declared.
+#define STDAPI extern "C" HRESULT
 
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
