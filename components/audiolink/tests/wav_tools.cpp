@@ -56,3 +56,12 @@ std::vector<double> ToneLevels(const std::vector<int16_t>& samples, double hertz
   }
   return levels;
 }
+
+double Rms(const std::vector<int16_t>& samples, size_t begin, size_t count) {
+  if (begin >= samples.size() || count == 0) return 0;
+  if (begin + count > samples.size()) count = samples.size() - begin;
+  double sum = 0;
+  for (size_t i = begin; i < begin + count; ++i)
+    sum += static_cast<double>(samples[i]) * samples[i];
+  return std::sqrt(sum / static_cast<double>(count));
+}

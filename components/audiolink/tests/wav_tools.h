@@ -18,3 +18,6 @@ double ToneAmplitude(const std::vector<int16_t>& samples, size_t begin, size_t c
 // Tone amplitude in consecutive windows of windowSamples.
 std::vector<double> ToneLevels(const std::vector<int16_t>& samples, double hertz,
                                size_t windowSamples);
+
+// Root mean square of samples[begin, begin + count).
+double Rms(const std::vector<int16_t>& samples, size_t begin, size_t count);
