@@ -55,7 +55,8 @@ TEST(LinuxProgram, AReaderThatGoesAwayDoesNotEndTheProgram) {
   const std::string log = MakeScratchDirectory() + "/calls.log";
   ChildProcess child({LINKCTL_PROGRAM, "70", "30", "600", "abc"}, RecorderEnvironment(log));
   child.AbandonOutput();
-  const ChildResult result = child.Finish("GetSpeakerVolume\nGetMicrophoneVolume\npause\nstop\n", 20000);
+  const ChildResult result =
+      child.Finish("GetSpeakerVolume\nGetMicrophoneVolume\npause\nstop\n", 20000);
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
   const std::vector<std::string> operations = OperationLines(ReadLines(log));
@@ -70,7 +71,8 @@ TEST(LinuxProgram, AReaderThatGoesAwayDoesNotEndTheProgram) {
 TEST(LinuxProgram, NoLinkThreadEndsTheProcessWithStatus3) {
   const std::string log = MakeScratchDirectory() + "/calls.log";
   for (const auto& [stackKb, expectedStatus] : {std::pair{"100000", 0}, std::pair{"1000000", 3}}) {
-    const std::string limits = std::string("ulimit -s ") + stackKb + "; ulimit -v 500000; exec \"$0\" 1 2 3 x";
+    const std::string limits =
+        std::string("ulimit -s ") + stackKb + "; ulimit -v 500000; exec \"$0\" 1 2 3 x";
     ChildProcess child({"/bin/sh", "-c", limits, LINKCTL_PROGRAM}, RecorderEnvironment(log));
     const ChildResult result = child.Finish("GetSpeakerVolume stop", 20000);
     EXPECT_EQ(result.status, expectedStatus) << "stack " << stackKb << " KiB";
