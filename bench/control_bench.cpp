@@ -118,16 +118,16 @@ void WriteAll(int fd, const char* bytes, size_t count) {
 }
 
 // The mixed stream: command words, a Set word with its number, short unknown
-// words and, one word in a hundred, a long unknown word (100 to 3000
-// bytes), each followed by a line feed. No Get words.
-std::string MakeStream(long words, unsigned seed) {
+// words and, one word in longEvery, a long unknown word (100 to 3000 bytes),
+// each followed by a line feed. No Get words.
+std::string MakeStream(long words, unsigned seed, unsigned longEvery) {
   static const char* const kShort[] = {"pause", "resume", "StartRX",     "StopTX",
                                        "xyzzy", "foo",    "unknownword", "SetSpeakerVolume 42"};
   std::mt19937 random(seed);
   std::string stream;
   stream.reserve(static_cast<size_t>(words) * 24);
   for (long n = 0; n < words;) {
-    if (random() % 100 == 0) {
+    if (longEvery != 0 && random() % longEvery == 0) {
       stream.append(100 + random() % 2901, 'L');
       ++n;
     } else {
@@ -237,12 +237,15 @@ int main(int argc, char** argv) {
   const std::vector<std::string> wcArgs = {"/usr/bin/wc", "-w"};
   const std::vector<std::string> echoArgs = {echo};
 
-  const std::string stream = MakeStream(words, 1);
-  const std::string tenth = MakeStream(words / 10, 2);
-  std::printf("stream: %ld words, %zu bytes; %ld round trips; %d repetitions, alternating\n\n",
-              words, stream.size(), trips, repetitions);
+  const std::string stream = MakeStream(words, 1, 100);
+  const std::string tenth = MakeStream(words / 10, 2, 100);
+  const std::string shortWords = MakeStream(words, 3, 0);
+  std::printf(
+      "stream: %ld words, %zu bytes (short words only: %zu bytes); %ld round trips; "
+      "%d repetitions, alternating\n\n",
+      words, stream.size(), shortWords.size(), trips, repetitions);
 
-  std::vector<double> linkctlRate, wcRate;
+  std::vector<double> linkctlRate, wcRate, linkctlShortRate, wcShortRate;
   long rssFull = 0, rssTenth = 0;
   for (int rep = 0; rep < repetitions; ++rep) {
     const Ended l = PipeThrough(linkctlArgs, env, stream);
@@ -250,6 +253,10 @@ int main(int argc, char** argv) {
     linkctlRate.push_back(static_cast<double>(words) / l.seconds);
     wcRate.push_back(static_cast<double>(words) / w.seconds);
     rssFull = std::max(rssFull, l.maxRssKiB);
+    linkctlShortRate.push_back(static_cast<double>(words) /
+                               PipeThrough(linkctlArgs, env, shortWords).seconds);
+    wcShortRate.push_back(static_cast<double>(words) /
+                          PipeThrough(wcArgs, env, shortWords).seconds);
     rssTenth = std::max(rssTenth, PipeThrough(linkctlArgs, env, tenth).maxRssKiB);
   }
 
@@ -266,6 +273,8 @@ int main(int argc, char** argv) {
 
   std::printf("%-34s %14s %14s %8s\n", "figure", "linkctl", "baseline", "ratio");
   Row("throughput (wc -w)", Median(linkctlRate) / 1e6, Median(wcRate) / 1e6, "million words/s");
+  Row("  short words only (wc -w)", Median(linkctlShortRate) / 1e6, Median(wcShortRate) / 1e6,
+      "million words/s");
   Row("round trip median (echo)", Median(linkctlTrips.micros), Median(echoTrips.micros), "us");
   Row("round trip p99 (echo)", Percentile(linkctlTrips.micros, 0.99),
       Percentile(echoTrips.micros, 0.99), "us");

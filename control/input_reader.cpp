@@ -23,20 +23,24 @@ inline bool IsDigit(unsigned char c) {
   return c >= '0' && c <= '9';
 }
 
-// The white space among eight bytes (as loaded little-end first): the high
-// bit of each byte that is 0x20 or strictly between 0x08 and 0x0E. The
-// lowest bit set always marks a true white space byte (a false mark can only
-// stand above a true one), so long words are passed over eight bytes at a
-// time and the end of a word is found without a byte loop.
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighs = kOnes * 0x80;
+
+// The white space among eight bytes, loaded low byte first: the high bit of
+// each byte that is strictly between 0x08 and 0x0E or between 0x1F and 0x21.
+// Exact for every byte (no borrow crosses a byte), so both the white space
+// and the rest can be counted off with one load.
 inline uint64_t SpaceMarks(uint64_t bytes) {
-  constexpr uint64_t kOnes = 0x0101010101010101ull;
-  constexpr uint64_t kHighs = kOnes * 0x80;
-  const uint64_t spaces = bytes ^ (kOnes * 0x20);
   const uint64_t low = bytes & (kOnes * 0x7F);
-  const uint64_t zeroByte = (spaces - kOnes) & ~spaces;
-  const uint64_t controlByte =
-      ((kOnes * (127 + 0x0E)) - low) & ~bytes & (low + kOnes * (127 - 0x08));
-  return (zeroByte | controlByte) & kHighs;
+  const uint64_t control = ((kOnes * (127 + 0x0E)) - low) & (low + kOnes * (127 - 0x08));
+  const uint64_t space = ((kOnes * (127 + 0x21)) - low) & (low + kOnes * (127 - 0x1F));
+  return (control | space) & ~bytes & kHighs;
+}
+
+inline uint64_t Load8(const unsigned char* bytes) {
+  uint64_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
 }
 
 // Makes at least one unread byte available; false once the input has ended.
@@ -73,9 +77,7 @@ inline int ScanWord(const InputReader& reader) {
   static_assert(std::endian::native == std::endian::little, "byte order of SpaceMarks");
   int end = reader.position;
   while (end + 8 <= reader.limit) {
-    uint64_t eight;
-    std::memcpy(&eight, reader.buffer + end, sizeof eight);
-    const uint64_t marks = SpaceMarks(eight);
+    const uint64_t marks = SpaceMarks(Load8(reader.buffer + end));
     if (marks != 0) return end + std::countr_zero(marks) / 8;
     end += 8;
   }
@@ -123,8 +125,27 @@ void InitReader(InputReader& reader, ReadSource source, void* context, unsigned 
 
 bool ReadWord(InputReader& reader, unsigned char (&scratch)[kMaxWordLength + 1], Word& word) {
   // The common case first: the white space and the whole word are already in
-  // the buffer, with white space after the word.
+  // the buffer, with white space after the word; most often all within the
+  // next eight bytes.
   int start = reader.position;
+  if (start + 8 <= reader.limit) {
+    const uint64_t marks = SpaceMarks(Load8(reader.buffer + start));
+    const uint64_t text = ~marks & kHighs;
+    if (text != 0) {
+      const int first = std::countr_zero(text) / 8;
+      const uint64_t after = marks & (~0ull << (first * 8));
+      if (after != 0) {
+        const int end = start + std::countr_zero(after) / 8;
+        start += first;
+        word = Word{reader.buffer + start, end - start, false};
+        reader.position = end;
+        return true;
+      }
+      start += first;
+    } else {
+      start += 8;
+    }
+  }
   while (start < reader.limit && IsSpace(reader.buffer[start])) ++start;
   reader.position = start;
   if (start < reader.limit) {
@@ -150,10 +171,15 @@ bool ReadInteger(InputReader& reader, int32_t& value) {
   }
   if (!IsDigit(reader.buffer[reader.position])) return false;
   uint32_t magnitude = 0;
-  while (Fill(reader) && IsDigit(reader.buffer[reader.position])) {
-    magnitude = magnitude * 10u + static_cast<uint32_t>(reader.buffer[reader.position] - '0');
-    ++reader.position;
-  }
+  // Digit by digit within a fill; a refill only at its end.
+  do {
+    int at = reader.position;
+    while (at < reader.limit && IsDigit(reader.buffer[at])) {
+      magnitude = magnitude * 10u + static_cast<uint32_t>(reader.buffer[at] - '0');
+      ++at;
+    }
+    reader.position = at;
+  } while (reader.position == reader.limit && Fill(reader));
   value = static_cast<int32_t>(negative ? 0u - magnitude : magnitude);
   return true;
 }

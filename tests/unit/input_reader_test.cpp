@@ -72,6 +72,15 @@ const ReaderCase kReaderCases[] = {
     {" \t\r\n\v\f ", {}},
     {"pause resume", {"pause", "resume"}},
     {"\r\n  pause\t\tresume\r\n", {"pause", "resume"}},
+    {"a\vb\fc\td\re\nf g", {"a", "b", "c", "d", "e", "f", "g"}},
+    // Neighbours of the white space bytes, and the same bytes with the high
+    // bit set, are word bytes.
+    // (Long enough to be read eight bytes at a time.)
+    {std::string("\x08\x0E\x1F\x21\x00\x7F\x80\xFF\x09 z", 11),
+     {std::string("\x08\x0E\x1F\x21\x00\x7F\x80\xFF", 8), "z"}},
+    {"\xA0\x89\x8A\x8D\x8C\x8B\x0Bz\x0A\x89\x8A\x8D\x8C\x8B\xA0\x20",
+     {"\xA0\x89\x8A\x8D\x8C\x8B", "z", "\x89\x8A\x8D\x8C\x8B\xA0"}},
+    {"abcdefg\x20hijklmnopqrstu\x0Cv", {"abcdefg", "hijklmnopqrstu", "v"}},
     {"N 15 x", {"N", "#15", "x"}},
     {"N\n\n -3\n", {"N", "#-3"}},
     {"N +8", {"N", "#8"}},
