@@ -68,4 +68,23 @@ TEST(WineCodePage, TargetThroughTheAnsiCodePage) {
       TargetTextCase("Cp1252", "caf\xC3\xA9 \xE2\x82\xAC", "\"caf\xC3\xA9 \xE2\x82\xAC\" 6"));
 }
 
+// Writes to a pipe whose reader has gone away fail on Windows (no signal):
+// the program carries on reading commands and shuts down as usual.
+TEST(WineProgram, AReaderThatGoesAwayDoesNotEndTheProgram) {
+  const WineLauncher launcher;
+  const std::string log = MakeScratchDirectory() + "/calls.log";
+  std::vector<std::string> command = launcher.Command();
+  command.insert(command.end(), {"70", "30", "600", "abc"});
+  ChildProcess child(command, launcher.Environment("ok", log));
+  child.AbandonOutput();
+  const ChildResult result =
+      child.Finish("GetSpeakerVolume\nGetMicrophoneVolume\npause\nstop\n", 60000);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  const std::vector<std::string> operations = OperationLines(ReadLines(log));
+  ASSERT_GE(operations.size(), 5u);
+  EXPECT_EQ(std::vector<std::string>(operations.end() - 5, operations.end()),
+            (std::vector<std::string>{"StopRX", "StopTX", "StopRX", "StopTX", "Close"}));
+}
+
 }  // namespace
