@@ -1,6 +1,7 @@
 // RX: a network thread that vets datagrams and queues stream packets, and a
 // playout thread that runs the jitter buffer at the playback device's pace.
 #include <poll.h>
+#include <pthread.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -85,6 +86,8 @@ void TakeDatagram(LinkState* link, StreamLock* lock, const uint8_t* data, long s
 }
 
 void NetworkLoop(LinkState* link) {
+  // Named, so that a look at the threads (and the benchmark) can tell them.
+  pthread_setname_np(pthread_self(), "audiolink-rxnet");
   RxState& rx = link->rx;
   StreamLock lock;
   TargetView target;
@@ -137,6 +140,8 @@ void Render(RxState* rx, const RenderStep& step, int16_t* pcm, int frame) {
 }
 
 void PlayoutLoop(LinkState* link) {
+  // Named, so that a look at the threads (and the benchmark) can tell them.
+  pthread_setname_np(pthread_self(), "audiolink-play");
   RxState& rx = link->rx;
   const int frame = FrameSamples(rx.options.frameMs);
   std::vector<int16_t> pcm(static_cast<size_t>(frame));

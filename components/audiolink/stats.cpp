@@ -1,4 +1,5 @@
 #include "stats.h"
+#include <pthread.h>
 
 #include <cstdlib>
 #include <system_error>
@@ -27,6 +28,8 @@ void WriteLine(StatsWriter* writer, const LinkStats* s) {
 }
 
 void WriterLoop(StatsWriter* writer, const LinkStats* stats) {
+  // Named, so that a look at the threads (and the benchmark) can tell them.
+  pthread_setname_np(pthread_self(), "audiolink-stats");
   int64_t due = writer->openedNs;
   while (!writer->stop.load()) {
     due += 1000000000;

@@ -1,4 +1,5 @@
 // TX: capture a frame, scale it by the microphone volume, encode, send.
+#include <pthread.h>
 #include <system_error>
 #include <vector>
 
@@ -11,6 +12,8 @@ namespace audiolink {
 namespace {
 
 void TransmitLoop(LinkState* link) {
+  // Named, so that a look at the threads (and the benchmark) can tell them.
+  pthread_setname_np(pthread_self(), "audiolink-tx");
   TxState& tx = link->tx;
   const int frame = FrameSamples(tx.options.frameMs);
   std::vector<int16_t> pcm(static_cast<size_t>(frame));
