@@ -19,7 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!audiolink::ParseRtp(data, size, &packet)) return 0;
   // The parsed payload lies inside the input.
   if (packet.payload < data || packet.payload + packet.payloadSize > data + size) __builtin_trap();
-  opus_packet_get_nb_samples(packet.payload, static_cast<opus_int32>(packet.payloadSize), 48000);
+  if (opus_packet_get_nb_samples(packet.payload, static_cast<opus_int32>(packet.payloadSize),
+                                 48000) != 960) {
+    return 0;
+  }
   audiolink::JitterInsert(buffer, packet.sequence, packet.payload, packet.payloadSize, now);
   now += 7000000;
   audiolink::JitterNext(buffer, now);
