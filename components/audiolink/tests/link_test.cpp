@@ -61,11 +61,15 @@ TEST_P(VolumeTest, ToneArrivesAtTheLevelTheVolumesImply) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Volumes, VolumeTest,
-                         ::testing::Values(VolumeCase{50, 50}, VolumeCase{25, 50},
-                                           VolumeCase{50, 25}, VolumeCase{100, 20},
-                                           VolumeCase{0, 50}, VolumeCase{50, 0}, VolumeCase{-5, 50},
-                                           VolumeCase{150, 10}));
+INSTANTIATE_TEST_SUITE_P(
+    Volumes, VolumeTest,
+    ::testing::Values(VolumeCase{50, 50}, VolumeCase{25, 50}, VolumeCase{50, 25},
+                      VolumeCase{100, 20}, VolumeCase{0, 50}, VolumeCase{50, 0}, VolumeCase{-5, 50},
+                      VolumeCase{150, 10}),
+    [](const ::testing::TestParamInfo<VolumeCase>& info) {
+      auto name = [](int v) { return v < 0 ? "minus" + std::to_string(-v) : std::to_string(v); };
+      return "mic" + name(info.param.microphone) + "_speaker" + name(info.param.speaker);
+    });
 
 // Each word shows in B's output where it was sent: silence while a
 // direction is stopped, the tone again after it restarts.

@@ -253,7 +253,10 @@ INSTANTIATE_TEST_SUITE_P(
         TargetCase{"host:50x2", 6666, false, "", 0}, TargetCase{"host", 0, false, "", 0},
         TargetCase{"host", 70000, false, "", 0}, TargetCase{"[::1", 6666, false, "", 0},
         TargetCase{"[::1]5002", 6666, false, "", 0}, TargetCase{"[host]:5002", 6666, false, "", 0},
-        TargetCase{"a b", 6666, false, "", 0}));
+        TargetCase{"a b", 6666, false, "", 0}),
+    [](const ::testing::TestParamInfo<TargetCase>& info) {
+      return "case" + std::to_string(info.index);
+    });
 
 TEST(Target, Utf16BecomesUtf8AndBadSurrogatesAreRefused) {
   struct {
