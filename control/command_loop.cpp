@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kInputBufferSize = 64 * 1024;
 
-int ReadConsole(void*, unsigned char* buffer, int capacity) {
+int ReadFromStandardInput(void*, unsigned char* buffer, int capacity) {
   return ReadStandardInput(buffer, capacity);
 }
 
@@ -27,7 +27,7 @@ void RunCommandLoop(LinkPtr& link) {
   static unsigned char input[kInputBufferSize];
   unsigned char word[kMaxWordLength + 1];
   InputReader reader;
-  InitReader(reader, ReadConsole, nullptr, input, kInputBufferSize);
+  InitReader(reader, ReadFromStandardInput, nullptr, input, kInputBufferSize);
 
   Word next;
   while (ReadWord(reader, word, next)) {
